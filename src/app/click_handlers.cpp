@@ -1,0 +1,6 @@
+#include "app/click_handlers.h"
+
+void ChooseButtonClick() {}
+void TranscodeButtonClick() {}
+void BackupButtonClick() {}
+void RestoreButtonClick() {}

@@ -1,0 +1,3 @@
+#include "app/folder_picker.h"
+
+Text InitialFolder;

@@ -1,0 +1,80 @@
+#include "encoding/transcode_run.h"
+
+#include "app/controls.h"
+#include "app/message_box.h"
+#include "app/run_control.h"
+#include "encoding/convert.h"
+#include "encoding/detect.h"
+#include "files/file_io.h"
+#include "files/walk.h"
+#include "results/result_list.h"
+#include "results/status_words.h"
+
+std::function<void()> BeforeTranscodePass;
+
+namespace {
+
+bool IsGbLabel(const Text &label) { return CompareText(TextLeft(label, 2), "GB") == 0; }
+
+enum class Conversion { None, ToUtf8, ToGbk };
+
+Conversion ConversionFor(const Text &label, int target) {
+  if (target == 0 && (CompareText(label, "ANSI") == 0 || IsGbLabel(label))) {
+    return Conversion::ToUtf8;
+  }
+  if (target == 1 && CompareText(label, "UTF-8") == 0) return Conversion::ToGbk;
+  return Conversion::None;
+}
+
+void ScanFile(const Text &path) {
+  AddResultRow(path, DetectCharset(ReadWholeFile(path)), kStatusWaiting);
+}
+
+// Converts one file in place, losing nothing: a file that cannot be read, holds a zero byte,
+// is not valid in its source encoding or has a character the target lacks is left alone.
+bool ConvertFile(const Text &path, Conversion conversion) {
+  Bytes content;
+  if (!TryReadWholeFile(path, content)) return false;
+  Bytes converted;
+  bool ok = conversion == Conversion::ToUtf8 ? StrictGbkToUtf8(content, converted)
+                                             : StrictUtf8ToGbk(content, converted);
+  if (!ok) return false;
+  if (converted == content) return true; // pure ASCII: nothing to rewrite
+  return WriteWholeFile(path, converted);
+}
+
+} // namespace
+
+Text TranscodeRowFile(const Text &path, const Text &label, int target,
+                      std::unordered_set<Text> &converted) {
+  Conversion conversion = ConversionFor(label, target);
+  if (conversion == Conversion::None) return kStatusSkipped;
+  // A file listed in several rows (an extension given twice, "TXT" beside "txt") is
+  // converted once; converting it again would convert converted content.
+  if (converted.contains(path)) return kStatusSkipped;
+  if (!ConvertFile(path, conversion)) return kStatusTranscodeFailed;
+  converted.insert(path);
+  return kStatusTranscoded;
+}
+
+void RunTranscode() {
+  ReplaceExtensionList(SplitText(ReadExtensionText()));
+  ClearResultList();
+  WalkFolder(ReadFolderText(), ScanFile, RunShouldGoOn);
+  if (BeforeTranscodePass) BeforeTranscodePass();
+
+  int target = SelectedTargetIndex();
+  int count = ResultRowCount();
+  std::unordered_set<Text> converted;
+  for (int row = 0; row < count && RunShouldGoOn(); ++row) {
+    ResultRow current = ReadResultRow(row);
+    if (!current.checked) {
+      SetResultStatus(row, kStatusCancelled);
+    } else if (target == 0 || target == 1) {
+      SetResultStatus(row, TranscodeRowFile(current.path, current.encoding, target, converted));
+    }
+  }
+
+  FinishRunWork();
+  if (!RunStopRequested()) ShowMessage("已全部转码完成！", kInformationIcon);
+}
