@@ -1,5 +1,6 @@
 #include "encoding/detect.h"
 
+#include "support/gui.h"
 #include "support/scratch.h"
 
 #include <windows.h>
@@ -112,35 +113,6 @@ struct FatalRun {
   DWORD exitCode = STILL_ACTIVE;
 };
 
-struct BoxSearch {
-  DWORD processId;
-  HWND box;
-};
-
-BOOL CALLBACK FindBoxOfProcess(HWND window, LPARAM param) {
-  auto *search = reinterpret_cast<BoxSearch *>(param);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  char className[64] = {};
-  GetClassNameA(window, className, sizeof className);
-  if (owner == search->processId && std::string(className) == "#32770" && IsWindowVisible(window)) {
-    search->box = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-BOOL CALLBACK CollectStaticText(HWND child, LPARAM param) {
-  char className[64] = {};
-  GetClassNameA(child, className, sizeof className);
-  if (std::string(className) == "Static") {
-    char text[1024] = {};
-    GetWindowTextA(child, text, sizeof text);
-    *reinterpret_cast<std::string *>(param) += text;
-  }
-  return TRUE;
-}
-
 // Starts the program, waits up to 10 s for its message box, reads and dismisses it.
 FatalRun RunUntilFatalBox(const std::string &program, const std::string &currentFolder) {
   FatalRun run;
@@ -153,23 +125,18 @@ FatalRun RunUntilFatalBox(const std::string &program, const std::string &current
     ADD_FAILURE() << "cannot start " << program << ", error " << GetLastError();
     return run;
   }
-  BoxSearch search = {process.dwProcessId, nullptr};
-  for (int i = 0; i < 200 && !search.box; ++i) {
-    EnumWindows(FindBoxOfProcess, reinterpret_cast<LPARAM>(&search));
-    if (!search.box) {
-      if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) break;
-    }
-  }
-  if (search.box) {
+  HWND box = nullptr;
+  PumpUntil(
+      [&] {
+        box = FindWindowOf(process.dwProcessId, "#32770", "");
+        return box != nullptr || WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+      },
+      10000);
+  if (box) {
     run.boxFound = true;
-    for (int i = 0; i < 100 && run.text.empty(); ++i) {
-      if (i > 0) Sleep(20);
-      EnumChildWindows(search.box, CollectStaticText, reinterpret_cast<LPARAM>(&run.text));
-    }
-    char title[256] = {};
-    GetWindowTextA(search.box, title, sizeof title);
-    run.title = title;
-    PostMessageA(search.box, WM_COMMAND, IDOK, 0);
+    PumpUntil([&] { return !(run.text = MessageBoxText(box)).empty(); }, 2000);
+    run.title = WindowText(box);
+    DismissMessageBox(box);
   }
   if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) {
     TerminateProcess(process.hProcess, 99);

@@ -47,28 +47,31 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM data) {
   char windowClass[64] = {};
   GetClassNameA(window, windowClass, sizeof windowClass);
   if (std::string(windowClass) != search->windowClass) return TRUE;
-  if (WindowText(window) != search->title) return TRUE;
+  if (!search->title.empty() && WindowText(window) != search->title) return TRUE;
   search->found = window;
   return FALSE;
 }
 
-HWND FindWindowOf(const char *windowClass, const std::string &title, DWORD pid) {
+} // namespace
+
+HWND FindWindowOf(DWORD pid, const char *windowClass, const std::string &title) {
   Search search{windowClass, title, pid, nullptr};
   EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
-} // namespace
-
 HWND FindOwnWindow(const char *windowClass, const std::string &title) {
-  return FindWindowOf(windowClass, title, GetCurrentProcessId());
+  return FindWindowOf(GetCurrentProcessId(), windowClass, title);
+}
+
+HWND WaitForWindowOf(DWORD pid, const char *windowClass, const std::string &title, int timeoutMs) {
+  HWND found = nullptr;
+  PumpUntil([&] { return (found = FindWindowOf(pid, windowClass, title)) != nullptr; }, timeoutMs);
+  return found;
 }
 
 HWND WaitForMessageBox(const std::string &title, int timeoutMs, DWORD pid) {
-  if (pid == 0) pid = GetCurrentProcessId();
-  HWND box = nullptr;
-  PumpUntil([&] { return (box = FindWindowOf("#32770", title, pid)) != nullptr; }, timeoutMs);
-  return box;
+  return WaitForWindowOf(pid == 0 ? GetCurrentProcessId() : pid, "#32770", title, timeoutMs);
 }
 
 std::string MessageBoxText(HWND box) {

@@ -38,36 +38,6 @@ DWORD WaitForExit(StartedProgram &program, int timeoutMs) {
   return code;
 }
 
-namespace {
-
-struct MainWindowSearch {
-  DWORD pid;
-  HWND found;
-};
-
-BOOL CALLBACK MatchMainWindow(HWND window, LPARAM data) {
-  auto *search = reinterpret_cast<MainWindowSearch *>(data);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  char windowClass[64] = {};
-  GetClassNameA(window, windowClass, sizeof windowClass);
-  if (pid == search->pid && IsWindowVisible(window) &&
-      std::string(windowClass) == "QuorvelMainWindow") {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-} // namespace
-
 HWND WaitForMainWindowOf(const StartedProgram &program, int timeoutMs) {
-  MainWindowSearch search{program.process.dwProcessId, nullptr};
-  PumpUntil(
-      [&] {
-        EnumWindows(MatchMainWindow, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-      },
-      timeoutMs);
-  return search.found;
+  return WaitForWindowOf(program.process.dwProcessId, "QuorvelMainWindow", "", timeoutMs);
 }

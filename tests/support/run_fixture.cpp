@@ -19,10 +19,12 @@ std::string RunTest::RunAndAnswer(const std::function<void()> &run) {
   });
   std::string message;
   HWND box = nullptr;
-  PumpUntil([&] {
-    box = FindOwnWindow("#32770", "信息：");
-    return box != nullptr || finished.load();
-  }, 120000);
+  PumpUntil(
+      [&] {
+        box = FindOwnWindow("#32770", "信息：");
+        return box != nullptr || finished.load();
+      },
+      120000);
   if (box != nullptr) {
     message = MessageBoxText(box);
     DismissMessageBox(box);
@@ -48,8 +50,8 @@ std::vector<ListedRow> RunTest::Rows() {
     return text;
   };
   for (int i = 0; i < count; ++i) {
-    rows.push_back({cell(i, 0), cell(i, 1), cell(i, 2), cell(i, 3),
-                    ListView_GetCheckState(list, i) != 0});
+    rows.push_back(
+        {cell(i, 0), cell(i, 1), cell(i, 2), cell(i, 3), ListView_GetCheckState(list, i) != 0});
   }
   return rows;
 }
