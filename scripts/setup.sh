@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine wine64 xvfb xauth x11-utils imagemagick fonts-wqy-microhei locales
+  wine wine64 xvfb xauth x11-utils imagemagick fonts-wqy-microhei fonts-wine locales
   dpkg-dev xz-utils googletest ninja-build
 )
 src_list=/etc/apt/sources.list.d/quorvel-deb-src.sources

@@ -2,9 +2,13 @@
 // a run button, waits for the closing message and answers it. Used by the screenshot and
 // benchmark scripts. Prints its findings as key=value lines.
 //
-//   quorvel_drive (--exe PATH | --attach) [--folder F] [--extensions E] [--target N]
-//                 [--action transcode|backup|restore] [--kill-after-ms N] [--leave-message]
-//                 [--close]
+//   quorvel_drive (--exe PATH | --attach) [--desktop NAME] [--folder F] [--extensions E]
+//                 [--target N] [--action transcode|backup|restore] [--kill-after-ms N]
+//                 [--leave-message] [--dismiss] [--close]
+//
+// --desktop NAME works in the named desktop, such as Wine's virtual desktop started with
+// "explorer /desktop=NAME,WxH": a program only sees the windows of its own desktop.
+// --dismiss answers a closing message that is already up (one left by --leave-message).
 
 #include <windows.h>
 #include <psapi.h>
@@ -21,9 +25,9 @@ constexpr int kFolderEdit = 102, kExtensionEdit = 105, kBackupButton = 108, kRes
               kTargetCombo = 111, kTranscodeButton = 112, kResultList = 113;
 
 struct Options {
-  std::string exe, folder, extensions, action;
+  std::string exe, desktop, folder, extensions, action;
   bool attach = false, setFolder = false, setExtensions = false, leaveMessage = false,
-       close = false;
+       dismiss = false, close = false;
   int target = -2, killAfterMs = -1;
 };
 
@@ -67,6 +71,8 @@ bool ParseOptions(int argc, char **argv, Options &options) {
       options.exe = next();
     else if (arg == "--attach")
       options.attach = true;
+    else if (arg == "--desktop")
+      options.desktop = next();
     else if (arg == "--folder")
       options.folder = next(), options.setFolder = true;
     else if (arg == "--extensions")
@@ -79,6 +85,8 @@ bool ParseOptions(int argc, char **argv, Options &options) {
       options.killAfterMs = std::atoi(next().c_str());
     else if (arg == "--leave-message")
       options.leaveMessage = true;
+    else if (arg == "--dismiss")
+      options.dismiss = true;
     else if (arg == "--close")
       options.close = true;
     else {
@@ -102,6 +110,24 @@ std::string MessageText(HWND box) {
   return text;
 }
 
+void Dismiss(HWND box) {
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  for (int i = 0; i < 1000 && IsWindow(box); ++i) Sleep(2);
+}
+
+// Moves this thread into the named desktop, waiting for it to be made; it must run before the
+// thread touches any window.
+bool EnterDesktop(const std::string &name, int timeoutMs) {
+  ULONGLONG end = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (HDESK desktop = OpenDesktopA(name.c_str(), 0, FALSE, GENERIC_ALL)) {
+      return SetThreadDesktop(desktop) != FALSE;
+    }
+    if (GetTickCount64() > end) return false;
+    Sleep(10);
+  }
+}
+
 void PrintMemory(HANDLE process) {
   PROCESS_MEMORY_COUNTERS counters = {};
   counters.cb = sizeof counters;
@@ -120,6 +146,10 @@ int main(int argc, char **argv) {
   if (!ParseOptions(argc, argv, options)) {
     std::fprintf(stderr, "usage: quorvel_drive (--exe PATH | --attach) [options]\n");
     return 2;
+  }
+  if (!options.desktop.empty() && !EnterDesktop(options.desktop, 30000)) {
+    std::printf("error=no desktop %s\n", options.desktop.c_str());
+    return 1;
   }
   HANDLE process = nullptr;
   DWORD pid = 0;
@@ -182,10 +212,12 @@ int main(int argc, char **argv) {
                                                            LVM_GETITEMCOUNT, 0, 0)));
     std::printf("message=%s\n", box != nullptr ? MessageText(box).c_str() : "");
     PrintMemory(process);
-    if (box != nullptr && !options.leaveMessage) {
-      PostMessageA(box, WM_COMMAND, IDOK, 0);
-      for (int i = 0; i < 1000 && IsWindow(box); ++i) Sleep(2);
-    }
+    if (box != nullptr && !options.leaveMessage) Dismiss(box);
+  }
+  if (options.dismiss) {
+    HWND box = WaitForWindow(pid, "#32770", "信息：", 10000);
+    std::printf("dismissed=%s\n", box != nullptr ? MessageText(box).c_str() : "");
+    if (box != nullptr) Dismiss(box);
   }
   if (options.close) {
     PostMessageA(window, WM_CLOSE, 0, 0);
