@@ -34,15 +34,18 @@ size_t FolderPartLength(const Text &path) {
 
 // A name for a new temporary file beside the target: hidden from every folder walk by its
 // leading ".", unique in this process by the counter and across processes by the process id.
-// Near the path length limit it drops the target's name and the ".tmp".
+// Near the path length limit it is only "." and four hex digits of the two, so that a file
+// whose own path is just within the limit still gets one; a clash there is met by a retry.
 Text TemporaryPath(const Text &folder, const Text &name) {
+  unsigned long process = GetCurrentProcessId(), count = ++temporaryCounter;
   char unique[32];
-  std::snprintf(unique, sizeof unique, "%lx-%lx", GetCurrentProcessId(), ++temporaryCounter);
+  std::snprintf(unique, sizeof unique, "%lx-%lx", process, count);
   Text longName = "." + name + "." + unique + ".tmp";
   if (longName.size() <= kLongestName && folder.size() + longName.size() < MAX_PATH) {
     return folder + longName;
   }
-  return folder + "." + unique;
+  std::snprintf(unique, sizeof unique, ".%04lx", (process * 40503ul + count) & 0xFFFF);
+  return folder + unique;
 }
 
 // Creates a new temporary file beside the target, shared with nobody. Gives
@@ -54,11 +57,54 @@ HANDLE CreateTemporaryFile(const Text &folder, const Text &name, DWORD attribute
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
     if (file != INVALID_HANDLE_VALUE) return file;
     DWORD error = GetLastError();
-    // Only a leftover of the same name (from an ended process with our id) is worth a retry.
+    // Only a file of the same name (a leftover, or a short name another process has) is
+    // worth a retry, with the next name.
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
   }
   return INVALID_HANDLE_VALUE;
 }
+
+char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// CON, PRN, AUX, NUL, COM1..COM9, LPT1..LPT9, CONIN$ and CONOUT$, with any suffix after a dot:
+// the platform opens the device, not a file of that name.
+bool IsDeviceName(const Text &name) {
+  Text base = name.substr(0, name.find('.'));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (char &c : base) c = AsciiUpper(c);
+  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" ||
+      base == "CONOUT$") {
+    return true;
+  }
+  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+         base[3] >= '1' && base[3] <= '9';
+}
+
+// Whether the platform's path rules would take path to some other file than the one it names:
+// they trim a dot from the end of every name and a space from the end of the last one (so
+// "a.yml " opens a.yml, and "d.\f.yml" opens d\f.yml), and a device name opens the device. Such
+// names come from other systems (a folder walk lists them as they are); reading or writing
+// through them would read or replace a different file.
+bool NamesAnotherFile(const Text &path) {
+  size_t start = 0;
+  for (size_t i = 0; i <= path.size(); ++i) {
+    bool end = i == path.size();
+    if (!end && static_cast<unsigned char>(path[i]) >= 0x80) {
+      ++i; // a trail byte is never a separator
+      continue;
+    }
+    if (!end && path[i] != '\\' && path[i] != '/') continue;
+    Text name = path.substr(start, i - start);
+    start = i + 1;
+    if (name.empty() || name == "." || name == ".." || name == "?") continue;
+    if (name.size() == 2 && name[1] == ':') continue; // a drive
+    if (name.back() == '.') return true;
+    if (end && (name.back() == ' ' || IsDeviceName(name))) return true;
+  }
+  return false;
+}
+
+bool IsDiskFile(HANDLE file) { return GetFileType(file) == FILE_TYPE_DISK; }
 
 // Whether the target may be replaced, and the attributes its new content keeps. A missing
 // file may be created; an existing one must be a file that is not read-only and that nobody
@@ -72,7 +118,9 @@ bool MayReplace(const Text &path, DWORD &keptAttributes) {
   if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
   HANDLE probe = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   if (probe == INVALID_HANDLE_VALUE) return false;
+  bool diskFile = IsDiskFile(probe);
   CloseHandle(probe);
+  if (!diskFile) return false;
   keptAttributes = attributes & kKeptAttributes;
   return true;
 }
@@ -92,13 +140,14 @@ bool WriteAllAndClose(HANDLE file, const Bytes &data) {
 
 bool TryReadWholeFile(const Text &path, Bytes &content) {
   content.clear();
-  if (path.empty()) return false;
+  if (path.empty() || NamesAnotherFile(path)) return false;
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   bool ok = false;
   LARGE_INTEGER size;
-  if (GetFileSizeEx(file, &size) && size.QuadPart >= 0 && size.QuadPart <= INT_MAX) {
+  if (IsDiskFile(file) && GetFileSizeEx(file, &size) && size.QuadPart >= 0 &&
+      size.QuadPart <= INT_MAX) {
     if (size.QuadPart == 0) {
       ok = true;
     } else {
@@ -126,7 +175,7 @@ Bytes ReadWholeFile(const Text &path) {
 bool WriteWholeFile(const Text &path, const Bytes &data) {
   size_t folderLength = FolderPartLength(path);
   if (folderLength == path.size()) return false; // empty, or no file name after the folder
-  if (data.size() > static_cast<size_t>(INT_MAX)) return false;
+  if (data.size() > static_cast<size_t>(INT_MAX) || NamesAnotherFile(path)) return false;
   DWORD keptAttributes = 0;
   if (!MayReplace(path, keptAttributes)) return false;
 
@@ -144,7 +193,26 @@ bool WriteWholeFile(const Text &path, const Bytes &data) {
   return false;
 }
 
-void RemoveFile(const Text &path) { DeleteFileA(path.c_str()); }
+Text FileIdentity(const Text &path) {
+  HANDLE file = NamesAnotherFile(path)
+                    ? INVALID_HANDLE_VALUE
+                    : CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  BY_HANDLE_FILE_INFORMATION information;
+  bool known = file != INVALID_HANDLE_VALUE && IsDiskFile(file) &&
+               GetFileInformationByHandle(file, &information);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  if (!known) return "?" + path; // no file number starts with "?"
+  char identity[48];
+  std::snprintf(identity, sizeof identity, "%lx:%lx:%lx", information.dwVolumeSerialNumber,
+                information.nFileIndexHigh, information.nFileIndexLow);
+  return identity;
+}
+
+void RemoveFile(const Text &path) {
+  if (!NamesAnotherFile(path)) DeleteFileA(path.c_str());
+}
 
 bool FileExists(const Text &path) {
   if (path.empty()) return false;

@@ -109,6 +109,11 @@ Text RepeatText(int n, const Text &t) {
 
 Text BlankText(int n) { return n <= 0 ? Text() : Text(static_cast<size_t>(n), ' '); }
 
+Text FolderWithBackslash(const Text &folder) {
+  if (folder.empty() || FindLast(folder, "\\") == Size(folder)) return folder;
+  return folder + "\\";
+}
+
 Text NumberToText(double x) {
   char buffer[64];
   int written = std::snprintf(buffer, sizeof buffer, "%.13g", x);

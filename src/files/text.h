@@ -26,6 +26,9 @@ Text TrimSpaces(const Text &t);
 TextList SplitText(const Text &t);
 Text RepeatText(int n, const Text &t);
 Text BlankText(int n);
+// folder followed by "\" unless its last character already is one (a two-byte character whose
+// trail byte is 0x5C is not); the empty Text stays empty.
+Text FolderWithBackslash(const Text &folder);
 Text NumberToText(double x);
 Bytes TextToBytes(const Text &t);
 Text BytesToText(const Bytes &b);

@@ -49,7 +49,9 @@ void RunBackupRestore(int mode) {
   bool restore = mode == kRestoreMode;
   ReplaceExtensionList(restore ? RestoreList() : SplitText(ReadExtensionText()));
   ClearResultList();
-  Text folder = ReadFolderText();
+  // A folder name whose last character ends in the byte of "\" (昞 is 95 5C) still gets its
+  // "\": otherwise the walk would take the name as a prefix in the folder above.
+  Text folder = FolderWithBackslash(ReadFolderText());
   if (restore) {
     // An empty folder text would start the walk at the root of the drive.
     if (!folder.empty()) WalkFolder(folder, Restore, RunShouldGoOn);
