@@ -51,29 +51,47 @@ Text TranscodeRowFile(const Text &path, const Text &label, int target,
   if (conversion == Conversion::None) return kStatusSkipped;
   // A file listed in several rows (an extension given twice, "TXT" beside "txt") is
   // converted once; converting it again would convert converted content.
-  if (converted.contains(path)) return kStatusSkipped;
+  if (converted.contains(path) || converted.contains(FileIdentity(path))) return kStatusSkipped;
   if (!ConvertFile(path, conversion)) return kStatusTranscodeFailed;
-  converted.insert(path);
+  converted.insert({path, FileIdentity(path)}); // a link to it now reaches the new file
   return kStatusTranscoded;
 }
 
 void RunTranscode() {
   ReplaceExtensionList(SplitText(ReadExtensionText()));
   ClearResultList();
-  WalkFolder(ReadFolderText(), ScanFile, RunShouldGoOn);
+  WalkFolder(FolderWithBackslash(ReadFolderText()), ScanFile, RunShouldGoOn);
   if (BeforeTranscodePass) BeforeTranscodePass();
 
   int target = SelectedTargetIndex();
   int count = ResultRowCount();
   std::unordered_set<Text> converted;
-  for (int row = 0; row < count && RunShouldGoOn(); ++row) {
-    ResultRow current = ReadResultRow(row);
-    if (!current.checked) {
-      SetResultStatus(row, kStatusCancelled);
-    } else if (target == 0 || target == 1) {
-      SetResultStatus(row, TranscodeRowFile(current.path, current.encoding, target, converted));
+  // Rows that need no file work (unticked, or labels the target leaves alone) are settled on
+  // the window's thread as the pass reaches them, and a row's status goes into the list in the
+  // same round trip that reaches the next row: a round trip for each file the pass handles, and
+  // every check mark is still read when the pass reaches its row.
+  RowSettler settle = [target](const Text &label, bool checked, Text &status) {
+    if (!checked) {
+      status = kStatusCancelled;
+      return true;
     }
+    if (target != 0 && target != 1) return true; // no target: the row keeps its status
+    if (ConversionFor(label, target) != Conversion::None) return false;
+    status = kStatusSkipped;
+    return true;
+  };
+  int row = 0;
+  int finishedRow = -1;
+  Text finishedStatus;
+  while (row < count && RunShouldGoOn()) {
+    ReachedRow reached = FinishRowAndReachNext(finishedRow, finishedStatus, row, count, settle);
+    finishedRow = -1;
+    row = reached.index;
+    if (!reached.needsWork) continue;
+    finishedStatus = TranscodeRowFile(reached.row.path, reached.row.encoding, target, converted);
+    finishedRow = row++;
   }
+  if (finishedRow >= 0) SetResultStatus(finishedRow, finishedStatus);
 
   FinishRunWork();
   if (!RunStopRequested()) ShowMessage("已全部转码完成！", kInformationIcon);
