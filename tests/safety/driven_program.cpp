@@ -4,6 +4,7 @@
 #include "support/scratch.h"
 
 #include <commctrl.h>
+#include <cstdio>
 #include <psapi.h>
 
 namespace {
@@ -26,9 +27,16 @@ bool DrivenProgram::Start() {
   std::string commandLine = "\"" + exe + "\"";
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
-  program_.started = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                    nullptr, nullptr, &startup, &program_.process) != 0;
-  if (!program_.started) return false;
+  // Right after a hard kill Wine can refuse a new process for a moment; try a few times.
+  for (int attempt = 0; attempt < 10 && !program_.started; ++attempt) {
+    if (attempt > 0) Sleep(200);
+    program_.started = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                      nullptr, nullptr, &startup, &program_.process) != 0;
+  }
+  if (!program_.started) {
+    std::printf("cannot start %s: error %lu\n", exe.c_str(), GetLastError());
+    return false;
+  }
   window_ = WaitForMainWindowOf(program_, 30000);
   if (window_ == nullptr) return false;
   remote_ = VirtualAllocEx(program_.process.hProcess, nullptr, sizeof(LVITEMA) + kTextSize,
