@@ -30,30 +30,49 @@ void ScanFile(const Text &path) {
   AddResultRow(path, DetectCharset(ReadWholeFile(path)), kStatusWaiting);
 }
 
-// Converts one file in place, losing nothing: a file that cannot be read, holds a zero byte,
-// is not valid in its source encoding or has a character the target lacks is left alone.
-bool ConvertFile(const Text &path, Conversion conversion) {
-  Bytes content;
-  if (!TryReadWholeFile(path, content)) return false;
-  Bytes converted;
-  bool ok = conversion == Conversion::ToUtf8 ? StrictGbkToUtf8(content, converted)
-                                             : StrictUtf8ToGbk(content, converted);
-  if (!ok) return false;
-  if (converted == content) return true; // pure ASCII: nothing to rewrite
-  return WriteWholeFile(path, converted);
+// Whether the file just read from path (with its number) is one this pass has rewritten,
+// under this name or another. Only names whose file has the same number are compared in full.
+bool AlreadyConverted(const Text &path, FileNumber number, const ConvertedFiles &converted) {
+  if (converted.paths.contains(path)) return true;
+  if (number == 0 || !converted.identities.empty()) {
+    if (converted.identities.contains(FileIdentity(path))) return true;
+  }
+  if (number == 0) return false;
+  auto [first, last] = converted.pathsByNumber.equal_range(number);
+  if (first == last) return false;
+  Text identity = FileIdentity(path);
+  for (auto it = first; it != last; ++it) {
+    if (FileIdentity(it->second) == identity) return true;
+  }
+  return false;
 }
 
 } // namespace
 
-Text TranscodeRowFile(const Text &path, const Text &label, int target,
-                      std::unordered_set<Text> &converted) {
+// Converts the row's file in place, losing nothing: a file that cannot be read, holds a zero
+// byte, is not valid in its source encoding or has a character the target lacks is left alone.
+Text TranscodeRowFile(const Text &path, const Text &label, int target, ConvertedFiles &converted) {
   Conversion conversion = ConversionFor(label, target);
   if (conversion == Conversion::None) return kStatusSkipped;
-  // A file listed in several rows (an extension given twice, "TXT" beside "txt") is
-  // converted once; converting it again would convert converted content.
-  if (converted.contains(path) || converted.contains(FileIdentity(path))) return kStatusSkipped;
-  if (!ConvertFile(path, conversion)) return kStatusTranscodeFailed;
-  converted.insert({path, FileIdentity(path)}); // a link to it now reaches the new file
+  if (converted.paths.contains(path)) return kStatusSkipped;
+  Bytes content;
+  FileNumber number = 0;
+  if (!TryReadWholeFile(path, content, &number)) return kStatusTranscodeFailed;
+  if (AlreadyConverted(path, number, converted)) return kStatusSkipped;
+  Bytes result;
+  bool ok = conversion == Conversion::ToUtf8 ? StrictGbkToUtf8(content, result)
+                                             : StrictUtf8ToGbk(content, result);
+  if (!ok) return kStatusTranscodeFailed;
+  FileNumber written = number;
+  // Pure ASCII is the same in both: nothing to rewrite.
+  if (result != content && !WriteWholeFile(path, result, &written)) return kStatusTranscodeFailed;
+  converted.paths.insert(path);
+  // A link to it now reaches the new file.
+  if (written != 0) {
+    converted.pathsByNumber.emplace(written, path);
+  } else {
+    converted.identities.insert(FileIdentity(path));
+  }
   return kStatusTranscoded;
 }
 
@@ -65,7 +84,7 @@ void RunTranscode() {
 
   int target = SelectedTargetIndex();
   int count = ResultRowCount();
-  std::unordered_set<Text> converted;
+  ConvertedFiles converted;
   // Rows that need no file work (unticked, or labels the target leaves alone) are settled on
   // the window's thread as the pass reaches them, and a row's status goes into the list in the
   // same round trip that reaches the next row: a round trip for each file the pass handles, and

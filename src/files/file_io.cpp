@@ -1,6 +1,7 @@
 #include "files/file_io.h"
 
 #include <windows.h>
+#include <winternl.h>
 
 #include <atomic>
 #include <climits>
@@ -106,6 +107,20 @@ bool NamesAnotherFile(const Text &path) {
 
 bool IsDiskFile(HANDLE file) { return GetFileType(file) == FILE_TYPE_DISK; }
 
+// The number of the file behind an open handle. It is asked of the file system directly: the
+// kernel32 calls that give it also look up the volume, which costs a round trip to the
+// mount manager under Wine for every file.
+FileNumber NumberOfOpenFile(HANDLE file) {
+  constexpr auto kFileInternalInformation = static_cast<FILE_INFORMATION_CLASS>(6);
+  LARGE_INTEGER number{};
+  IO_STATUS_BLOCK status{};
+  if (!NT_SUCCESS(NtQueryInformationFile(file, &status, &number, sizeof number,
+                                         kFileInternalInformation))) {
+    return 0;
+  }
+  return static_cast<FileNumber>(number.QuadPart);
+}
+
 // Whether the target may be replaced, and the attributes its new content keeps. A missing
 // file may be created; an existing one must be a file that is not read-only and that nobody
 // else holds open (the probe opens it for writing, shared with nobody, and closes it at once).
@@ -125,7 +140,7 @@ bool MayReplace(const Text &path, DWORD &keptAttributes) {
   return true;
 }
 
-bool WriteAllAndClose(HANDLE file, const Bytes &data) {
+bool WriteAllAndClose(HANDLE file, const Bytes &data, FileNumber *number) {
   bool ok = true;
   if (!data.empty()) {
     DWORD written = 0;
@@ -133,12 +148,13 @@ bool WriteAllAndClose(HANDLE file, const Bytes &data) {
          written == data.size();
   }
   ok = ok && FlushFileBuffers(file);
+  if (ok && number) *number = NumberOfOpenFile(file); // a rename keeps the file's number
   return CloseHandle(file) && ok;
 }
 
 } // namespace
 
-bool TryReadWholeFile(const Text &path, Bytes &content) {
+bool TryReadWholeFile(const Text &path, Bytes &content, FileNumber *number) {
   content.clear();
   if (path.empty() || NamesAnotherFile(path)) return false;
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -161,6 +177,7 @@ bool TryReadWholeFile(const Text &path, Bytes &content) {
       }
     }
   }
+  if (ok && number) *number = NumberOfOpenFile(file);
   CloseHandle(file);
   if (!ok) Bytes().swap(content);
   return ok;
@@ -172,7 +189,7 @@ Bytes ReadWholeFile(const Text &path) {
   return content;
 }
 
-bool WriteWholeFile(const Text &path, const Bytes &data) {
+bool WriteWholeFile(const Text &path, const Bytes &data, FileNumber *writtenNumber) {
   size_t folderLength = FolderPartLength(path);
   if (folderLength == path.size()) return false; // empty, or no file name after the folder
   if (data.size() > static_cast<size_t>(INT_MAX) || NamesAnotherFile(path)) return false;
@@ -184,7 +201,7 @@ bool WriteWholeFile(const Text &path, const Bytes &data) {
       CreateTemporaryFile(path.substr(0, folderLength), path.substr(folderLength),
                           keptAttributes ? keptAttributes : FILE_ATTRIBUTE_NORMAL, temporary);
   if (file == INVALID_HANDLE_VALUE) return false;
-  if (WriteAllAndClose(file, data) &&
+  if (WriteAllAndClose(file, data, writtenNumber) &&
       MoveFileExA(temporary.c_str(), path.c_str(),
                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return true;

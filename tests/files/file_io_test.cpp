@@ -364,6 +364,42 @@ TEST(WriteWholeFile, RacingHolderNeverSeesHalfWritesOrLeftovers) {
 
 // ---- removing and testing ----
 
+// ---- which file a name reaches ----
+
+TEST(FileNumber, TellsFilesApartAndFollowsTheWrite) {
+  std::string dir = FreshScratchFolder("file_number");
+  std::string a = dir + "\\a.yml", b = dir + "\\b.yml", second = dir + "\\second-name.yml";
+  PutFile(a, "a");
+  PutFile(b, "b");
+  ASSERT_TRUE(CreateHardLinkA(second.c_str(), a.c_str(), nullptr));
+  Bytes content;
+  FileNumber numberA = 0, numberB = 0, numberSecond = 0;
+  ASSERT_TRUE(TryReadWholeFile(a, content, &numberA));
+  ASSERT_TRUE(TryReadWholeFile(b, content, &numberB));
+  ASSERT_TRUE(TryReadWholeFile(second, content, &numberSecond));
+  EXPECT_NE(numberA, 0u);
+  EXPECT_NE(numberA, numberB);
+  EXPECT_EQ(numberA, numberSecond); // one file, two names
+  EXPECT_EQ(FileIdentity(a), FileIdentity(second));
+  EXPECT_NE(FileIdentity(a), FileIdentity(b));
+
+  // The number a write gives is the one its path reaches afterwards; the other name keeps
+  // the old file.
+  FileNumber written = 0;
+  ASSERT_TRUE(WriteWholeFile(a, ToBytes("new"), &written));
+  FileNumber reread = 0;
+  ASSERT_TRUE(TryReadWholeFile(a, content, &reread));
+  EXPECT_EQ(written, reread);
+  EXPECT_NE(written, numberSecond);
+  EXPECT_EQ(GetFile(second), "a");
+
+  // Failures leave the number alone.
+  FileNumber untouched = 7;
+  EXPECT_FALSE(TryReadWholeFile(dir + "\\missing.yml", content, &untouched));
+  EXPECT_FALSE(WriteWholeFile(dir + "\\no-folder\\x.yml", ToBytes("x"), &untouched));
+  EXPECT_EQ(untouched, 7u);
+}
+
 TEST(RemoveFile, DeletesAndIgnoresFailures) {
   std::string dir = FreshScratchFolder("remove");
   PutFile(dir + "\\a.txt", "a");
