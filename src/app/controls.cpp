@@ -2,11 +2,21 @@
 
 #include "app/ui_thread.h"
 
+#include <array>
 #include <atomic>
+#include <mutex>
 
 namespace {
 
 std::atomic<HWND> mainWindow{nullptr};
+
+// The controls' handles, looked up once per main window: under Wine every GetDlgItem asks the
+// wineserver for the window's list of children, and a run reaches its list thousands of times.
+struct KnownControls {
+  std::mutex mutex;
+  HWND window = nullptr;
+  std::array<HWND, kResultListControl - kLabel1 + 1> handles{};
+} known;
 
 Text ReadControlText(ControlId id) {
   Text text;
@@ -25,9 +35,24 @@ Text ReadControlText(ControlId id) {
 
 HWND MainWindowHandle() { return mainWindow.load(); }
 
-void SetMainWindowHandle(HWND window) { mainWindow.store(window); }
+void SetMainWindowHandle(HWND window) {
+  std::lock_guard lock(known.mutex);
+  mainWindow.store(window);
+  known.window = nullptr;
+}
 
-HWND ControlHandle(ControlId id) { return GetDlgItem(MainWindowHandle(), id); }
+HWND ControlHandle(ControlId id) {
+  std::lock_guard lock(known.mutex);
+  HWND window = mainWindow.load();
+  if (id < kLabel1 || id > kResultListControl || window == nullptr) return nullptr;
+  if (known.window != window) {
+    known.handles.fill(nullptr);
+    known.window = window;
+  }
+  HWND &handle = known.handles[id - kLabel1];
+  if (handle == nullptr) handle = GetDlgItem(window, id); // a control not made yet stays unknown
+  return handle;
+}
 
 Text ReadFolderText() { return ReadControlText(kFolderEdit); }
 
