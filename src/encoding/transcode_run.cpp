@@ -1,6 +1,7 @@
 #include "encoding/transcode_run.h"
 
 #include "app/controls.h"
+#include "app/hand_over.h"
 #include "app/message_box.h"
 #include "app/run_control.h"
 #include "encoding/convert.h"
@@ -9,6 +10,10 @@
 #include "files/walk.h"
 #include "results/result_list.h"
 #include "results/status_words.h"
+
+#include <optional>
+#include <system_error>
+#include <thread>
 
 std::function<void()> BeforeTranscodePass;
 
@@ -28,6 +33,44 @@ Conversion ConversionFor(const Text &label, int target) {
 
 void ScanFile(const Text &path) {
   AddResultRow(path, DetectCharset(ReadWholeFile(path)), kStatusWaiting);
+}
+
+struct ScannedFile {
+  Text path;
+  Text label;
+};
+
+// How many files the scan may have read and detected before their rows are in the list.
+constexpr size_t kFilesReadAhead = 2;
+
+// The scan. A finder thread walks the folder, reading and detecting each file, and this worker
+// adds each file's row as soon as the finder has it: reading and detecting the next file
+// overlaps the round trip that puts a row into the list. Without a second thread the worker
+// does it all itself, file by file.
+void Scan(const Text &folder) {
+  HandOver<ScannedFile> found(kFilesReadAhead);
+  auto find = [&] {
+    WalkFolder(
+        folder,
+        [&](const Text &path) {
+          found.Give({path, DetectCharset(ReadWholeFile(path))});
+        },
+        [&] { return RunShouldGoOn() && !found.TakingStopped(); });
+    found.EndGiving();
+  };
+  std::thread finder;
+  try {
+    finder = std::thread(find);
+  } catch (const std::system_error &) {
+    WalkFolder(folder, ScanFile, RunShouldGoOn);
+    return;
+  }
+  while (std::optional<ScannedFile> file = found.Take()) {
+    if (!RunShouldGoOn()) break;
+    AddResultRow(file->path, file->label, kStatusWaiting);
+  }
+  found.StopTaking();
+  finder.join();
 }
 
 // Whether the file just read from path (with its number) is one this pass has rewritten,
@@ -79,7 +122,7 @@ Text TranscodeRowFile(const Text &path, const Text &label, int target, Converted
 void RunTranscode() {
   ReplaceExtensionList(SplitText(ReadExtensionText()));
   ClearResultList();
-  WalkFolder(FolderWithBackslash(ReadFolderText()), ScanFile, RunShouldGoOn);
+  Scan(FolderWithBackslash(ReadFolderText()));
   if (BeforeTranscodePass) BeforeTranscodePass();
 
   int target = SelectedTargetIndex();

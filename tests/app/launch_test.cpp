@@ -256,37 +256,27 @@ TEST_F(ProgramTest, ARelativeFolderIsTakenFromTheProgramFolder) {
   EXPECT_EQ(WaitForExit(program), 0u);
 }
 
-TEST_F(ProgramTest, ClosingDuringATranscodeRunStopsCleanlyBetweenFiles) {
-  std::string folder = FreshScratchFolder("launch-close");
-  const int kFiles = 400;
-  for (int i = 0; i < kFiles; ++i) {
+// A tree of files in code page 936 for a run to be closed in the middle of.
+std::string TreeOfGbkFiles(const std::string &name, int files) {
+  std::string folder = FreshScratchFolder(name);
+  for (int i = 0; i < files; ++i) {
     PutFile(folder + "\\t" + std::to_string(i / 50) + "\\f" + std::to_string(i) + ".yml",
             GbkSample());
   }
-  StartedProgram program = StartProgramIn(FreshScratchFolder("launch-close-program"), true);
-  HWND window = WaitForMainWindowOf(program);
-  ASSERT_NE(window, nullptr);
-  SendMessageA(GetDlgItem(window, kFolderEdit), WM_SETTEXT, 0,
-               reinterpret_cast<LPARAM>(folder.c_str()));
-  Click(window, kTranscodeButton);
-  // Close as soon as the pass has rewritten its first file.
-  std::string first = folder + "\\t0\\f0.yml";
-  ASSERT_TRUE(PumpUntil([&] { return GetFile(first) == Utf8Sample(); }, 180000));
-  PostMessageA(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(WaitForExit(program, 120000), 0u);
-  EXPECT_EQ(WaitForMessageBox("信息：", 200, program.process.dwProcessId), nullptr);
+  return folder;
+}
 
+// How many of the tree's files are converted; every file must be either as it was or exactly
+// converted, and no temporary file may be left anywhere.
+int ConvertedFilesOfTree(const std::string &folder, int files) {
   int converted = 0;
-  for (int i = 0; i < kFiles; ++i) {
+  for (int i = 0; i < files; ++i) {
     std::string content =
         GetFile(folder + "\\t" + std::to_string(i / 50) + "\\f" + std::to_string(i) + ".yml");
-    ASSERT_TRUE(content == GbkSample() || content == Utf8Sample()) << i;
+    EXPECT_TRUE(content == GbkSample() || content == Utf8Sample()) << i;
     converted += content == Utf8Sample();
   }
-  EXPECT_GT(converted, 0);
-  EXPECT_LT(converted, kFiles); // it did stop early
-  // No temporary file left anywhere in the tree.
-  for (int t = 0; t < kFiles / 50; ++t) {
+  for (int t = 0; t < (files + 49) / 50; ++t) {
     WIN32_FIND_DATAA data;
     std::string pattern = folder + "\\t" + std::to_string(t) + "\\.*";
     HANDLE find = FindFirstFileA(pattern.c_str(), &data);
@@ -299,6 +289,48 @@ TEST_F(ProgramTest, ClosingDuringATranscodeRunStopsCleanlyBetweenFiles) {
       FindClose(find);
     }
     EXPECT_EQ(strays, 0) << t;
+  }
+  return converted;
+}
+
+// Closing the window during a transcode run: during the scan, the run ends before it rewrites
+// any file; during the pass, it stops after the file it is on.
+TEST_F(ProgramTest, ClosingDuringATranscodeRunStopsCleanlyBetweenFiles) {
+  struct Case {
+    const char *what;
+    int files;
+    bool duringScan;
+  };
+  for (const Case &c : {Case{"during the pass", 400, false}, Case{"during the scan", 2000, true}}) {
+    std::string folder =
+        TreeOfGbkFiles(std::string("launch-close-") + (c.duringScan ? "scan" : "pass"), c.files);
+    StartedProgram program = StartProgramIn(FreshScratchFolder("launch-close-program"), true);
+    HWND window = WaitForMainWindowOf(program);
+    ASSERT_NE(window, nullptr) << c.what;
+    SendMessageA(GetDlgItem(window, kFolderEdit), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(folder.c_str()));
+    Click(window, kTranscodeButton);
+    // Close as soon as the list has a row, or as soon as the pass has rewritten its first file.
+    HWND list = GetDlgItem(window, kResultListControl);
+    std::string first = folder + "\\t0\\f0.yml";
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+          return c.duringScan ? SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) > 0
+                              : GetFile(first) == Utf8Sample();
+        },
+        180000))
+        << c.what;
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(program, 120000), 0u) << c.what;
+    EXPECT_EQ(WaitForMessageBox("信息：", 200, program.process.dwProcessId), nullptr) << c.what;
+
+    int converted = ConvertedFilesOfTree(folder, c.files);
+    if (c.duringScan) {
+      EXPECT_EQ(converted, 0) << c.what;
+    } else {
+      EXPECT_GT(converted, 0) << c.what;
+      EXPECT_LT(converted, c.files) << c.what; // it did stop early
+    }
   }
 }
 
