@@ -73,17 +73,15 @@ void Scan(const Text &folder) {
   finder.join();
 }
 
-// Whether the file just read from path (with its number) is one this pass has rewritten,
-// under this name or another. Only names whose file has the same number are compared in full.
-bool AlreadyConverted(const Text &path, FileNumber number, const ConvertedFiles &converted) {
-  if (converted.paths.contains(path)) return true;
-  if (number == 0 || !converted.identities.empty()) {
-    if (converted.identities.contains(FileIdentity(path))) return true;
-  }
-  if (number == 0) return false;
+// Whether the file just read from another path (with its number) is one this pass has
+// rewritten under another name. Names are compared in full only where the numbers agree, or
+// where the platform gave no number.
+bool ConvertedUnderAnotherName(const Text &path, FileNumber number,
+                               const ConvertedFiles &converted) {
   auto [first, last] = converted.pathsByNumber.equal_range(number);
-  if (first == last) return false;
+  if (number != 0 && first == last && converted.identities.empty()) return false;
   Text identity = FileIdentity(path);
+  if (converted.identities.contains(identity)) return true;
   for (auto it = first; it != last; ++it) {
     if (FileIdentity(it->second) == identity) return true;
   }
@@ -101,7 +99,7 @@ Text TranscodeRowFile(const Text &path, const Text &label, int target, Converted
   Bytes content;
   FileNumber number = 0;
   if (!TryReadWholeFile(path, content, &number)) return kStatusTranscodeFailed;
-  if (AlreadyConverted(path, number, converted)) return kStatusSkipped;
+  if (ConvertedUnderAnotherName(path, number, converted)) return kStatusSkipped;
   Bytes result;
   bool ok = conversion == Conversion::ToUtf8 ? StrictGbkToUtf8(content, result)
                                              : StrictUtf8ToGbk(content, result);
