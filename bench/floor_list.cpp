@@ -12,6 +12,7 @@
 
 #include "app/control_table.h"
 #include "app/main_window.h"
+#include "results/result_list.h"
 
 #include <windows.h>
 
@@ -179,17 +180,7 @@ void CreateListWindow() {
                            windowClass.hInstance, nullptr);
   }
   SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-               LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP);
-  int index = 0;
-  for (const ColumnSpec &spec : ResultListColumns()) {
-    LVCOLUMNA column = {};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.cx = spec.width;
-    column.pszText = const_cast<char *>(spec.title);
-    column.iSubItem = index;
-    SendMessageA(list, LVM_INSERTCOLUMNA, index++, reinterpret_cast<LPARAM>(&column));
-  }
+  SetUpResultList(list);
   ShowWindow(window, SW_SHOWNORMAL);
   UpdateWindow(window);
 }

@@ -15,21 +15,6 @@ namespace {
 constexpr char kWindowClass[] = "QuorvelMainWindow";
 constexpr COLORREF kGreyText = RGB(128, 128, 128);
 
-void SetUpResultList(HWND list) {
-  SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-               LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP);
-  int index = 0;
-  for (const ColumnSpec &spec : ResultListColumns()) {
-    LVCOLUMNA column = {};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = spec.width;
-    column.pszText = const_cast<char *>(spec.title);
-    column.iSubItem = index;
-    SendMessageA(list, LVM_INSERTCOLUMNA, index++, reinterpret_cast<LPARAM>(&column));
-  }
-}
-
 void SetUpTargetCombo(HWND combo) {
   SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("全部转码为UTF-8"));
   SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("全部转码为ANSI"));

@@ -1,5 +1,6 @@
 #include "results/result_list.h"
 
+#include "app/control_table.h"
 #include "app/controls.h"
 #include "app/ui_thread.h"
 
@@ -263,6 +264,21 @@ void SetStatusNow(int row, const Text &status) {
 }
 
 } // namespace
+
+void SetUpResultList(HWND list) {
+  SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+               LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP);
+  int index = 0;
+  for (const ColumnSpec &spec : ResultListColumns()) {
+    LVCOLUMNA column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = spec.width;
+    column.pszText = const_cast<char *>(spec.title);
+    column.iSubItem = index;
+    SendMessageA(list, LVM_INSERTCOLUMNA, index++, reinterpret_cast<LPARAM>(&column));
+  }
+}
 
 Text ZeroPad(const Text &text, int width) {
   return RepeatText(width - TextLength(text), "0") + text;

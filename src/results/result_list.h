@@ -9,6 +9,9 @@
 
 #include <functional>
 
+// Gives a new list view its check boxes, full-row selection, draggable headers and columns.
+void SetUpResultList(HWND list);
+
 void ClearResultList();
 int ResultRowCount();
 // Appends a ticked row numbered ZeroPad(row count + 1, 4).

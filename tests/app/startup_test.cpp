@@ -7,13 +7,7 @@
 TEST(StartUp, RefusesWithoutUchardetDllAndOpensNoWindow) {
   std::string folder = FreshScratchFolder("startup-no-library");
   StartedProgram program = StartProgramIn(folder, false);
-  ASSERT_TRUE(program.started);
-  HWND box = WaitForMessageBox("信息：", 20000, program.process.dwProcessId);
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(MessageBoxText(box), "文件 uchardet.dll 需要放在软件目录下才可以正常运行！");
-  EXPECT_EQ(WaitForMainWindowOf(program, 300), nullptr);
-  DismissMessageBox(box);
-  EXPECT_EQ(WaitForExit(program), 0u);
+  ExpectRefusalWithoutLibrary(program);
   EXPECT_EQ(WaitForMainWindowOf(program, 100), nullptr);
 }
 

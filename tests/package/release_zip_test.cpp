@@ -59,11 +59,5 @@ TEST(ReleaseZip, WithoutUchardetDllItOnlySaysSo) {
   ASSERT_FALSE(folder.empty());
   ASSERT_FALSE(PathExists(folder + "\\uchardet.dll"));
   StartedProgram program = StartInPlace(folder);
-  ASSERT_TRUE(program.started);
-  HWND box = WaitForMessageBox("信息：", 20000, program.process.dwProcessId);
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(MessageBoxText(box), "文件 uchardet.dll 需要放在软件目录下才可以正常运行！");
-  EXPECT_EQ(WaitForMainWindowOf(program, 300), nullptr);
-  DismissMessageBox(box);
-  EXPECT_EQ(WaitForExit(program), 0u);
+  ExpectRefusalWithoutLibrary(program);
 }

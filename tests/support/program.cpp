@@ -3,6 +3,8 @@
 #include "support/gui.h"
 #include "support/scratch.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 
 std::string BuiltProgramPath() {
@@ -40,4 +42,14 @@ DWORD WaitForExit(StartedProgram &program, int timeoutMs) {
 
 HWND WaitForMainWindowOf(const StartedProgram &program, int timeoutMs) {
   return WaitForWindowOf(program.process.dwProcessId, "QuorvelMainWindow", "", timeoutMs);
+}
+
+void ExpectRefusalWithoutLibrary(StartedProgram &program) {
+  ASSERT_TRUE(program.started);
+  HWND box = WaitForMessageBox("信息：", 20000, program.process.dwProcessId);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box), "文件 uchardet.dll 需要放在软件目录下才可以正常运行！");
+  EXPECT_EQ(WaitForMainWindowOf(program, 300), nullptr);
+  DismissMessageBox(box);
+  EXPECT_EQ(WaitForExit(program), 0u);
 }

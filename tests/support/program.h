@@ -23,3 +23,7 @@ DWORD WaitForExit(StartedProgram &program, int timeoutMs = 20000);
 
 // The visible main window of that process, waiting for it to appear, or null.
 HWND WaitForMainWindowOf(const StartedProgram &program, int timeoutMs = 20000);
+
+// Checks that a program started without uchardet.dll beside it shows only its refusal box,
+// opens no window, and ends with exit code 0 once the box is answered.
+void ExpectRefusalWithoutLibrary(StartedProgram &program);
