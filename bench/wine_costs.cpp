@@ -44,16 +44,16 @@ LRESULT CALLBACK PingWindow(HWND window, UINT message, WPARAM w, LPARAM l) {
   return message == kPing ? 1 : DefWindowProcA(window, message, w, l);
 }
 
-// Round trips from a worker to a window's thread: back to back, then with a file read between
-// two of them (the window's thread has gone to sleep by the time the next one comes).
+// Round trips from a worker to a visible window's thread: back to back, then with a file read
+// between two of them (the window's thread has been idle a while before each).
 void RoundTrips(const std::vector<std::string> &paths) {
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = PingWindow;
   windowClass.hInstance = GetModuleHandleA(nullptr);
   windowClass.lpszClassName = "WineCostsPing";
   RegisterClassA(&windowClass);
-  HWND window = CreateWindowA("WineCostsPing", "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                              nullptr, windowClass.hInstance, nullptr);
+  HWND window = CreateWindowA("WineCostsPing", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100,
+                              nullptr, nullptr, windowClass.hInstance, nullptr);
   int count = static_cast<int>(paths.size()) * 4;
   std::thread worker([&] {
     Report("send_message_back_to_back", count, [&](int) { SendMessageA(window, kPing, 0, 0); });
