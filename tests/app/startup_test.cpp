@@ -15,10 +15,5 @@ TEST(StartUp, AFolderNamedUchardetDllLetsTheWindowOpen) {
   std::string folder = FreshScratchFolder("startup-library-folder");
   ASSERT_TRUE(CreateDirectoryA((folder + "\\uchardet.dll").c_str(), nullptr));
   StartedProgram program = StartProgramIn(folder, false);
-  ASSERT_TRUE(program.started);
-  HWND window = WaitForMainWindowOf(program);
-  ASSERT_NE(window, nullptr);
-  EXPECT_EQ(WindowText(window), "Quorvel");
-  PostMessageA(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(WaitForExit(program), 0u);
+  ExpectWindowOpensAndCloses(program);
 }

@@ -46,12 +46,7 @@ TEST(ReleaseZip, UnpackedProgramOpensItsWindow) {
   std::string folder = UnpackedFolder("complete");
   ASSERT_FALSE(folder.empty());
   StartedProgram program = StartInPlace(folder);
-  ASSERT_TRUE(program.started);
-  HWND window = WaitForMainWindowOf(program);
-  ASSERT_NE(window, nullptr);
-  EXPECT_EQ(WindowText(window), "Quorvel");
-  PostMessageA(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(WaitForExit(program), 0u);
+  ExpectWindowOpensAndCloses(program);
 }
 
 TEST(ReleaseZip, WithoutUchardetDllItOnlySaysSo) {

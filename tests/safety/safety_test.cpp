@@ -87,6 +87,20 @@ void PutLongPaths(SafetyTest &t) {
   }
 }
 
+// A scenario on a tree that the native fixture step made under folder (with its "tree" inside).
+std::function<void(SafetyTest &)> NativeTree(const std::string &folder) {
+  return [folder](SafetyTest &t) {
+    t.world = NativeScratch(folder);
+    t.tree = t.world + "\\tree";
+  };
+}
+
+void ConvertBackUpRestore(SafetyTest &t) {
+  t.Run(RunKind::ToUtf8);
+  t.Run(RunKind::Backup);
+  t.Run(RunKind::Restore);
+}
+
 const char *const kDone[] = {"已转码", "备份成功", "还原成功"};
 
 int Successes(const RunRecord &run) {
@@ -358,15 +372,7 @@ const std::vector<Scenario> kScenarios = {
 
     {"NamesOutsideCodePage936", Suite::Main, "Names code page 936 cannot show",
      "Korean and emoji file and folder names made natively (Wine shows them with \"?\")",
-     [](SafetyTest &t) {
-       t.world = NativeScratch("safety-native\\outside-936");
-       t.tree = t.world + "\\tree";
-     },
-     [](SafetyTest &t) {
-       t.Run(RunKind::ToUtf8);
-       t.Run(RunKind::Backup);
-       t.Run(RunKind::Restore);
-     },
+     NativeTree("safety-native\\outside-936"), ConvertBackUpRestore,
      [](SafetyTest &t) {
        EXPECT_EQ(Status(t, 0, "plain.yml"), "已转码");
        EXPECT_EQ(Status(t, 1, "plain.yml"), "备份成功");
@@ -385,15 +391,7 @@ const std::vector<Scenario> kScenarios = {
      "a.yml; a folder \"d.\" beside \"d\"; \"x.yml .ravex\"; pipes pipe.yml and "
      "pipe.txt.ravex; links to files and a folder outside, as a file, a backup and a restore "
      "target; two links to a file of the tree whose UTF-8 text is also valid GBK",
-     [](SafetyTest &t) {
-       t.world = NativeScratch("safety-native\\odd");
-       t.tree = t.world + "\\tree";
-     },
-     [](SafetyTest &t) {
-       t.Run(RunKind::ToUtf8);
-       t.Run(RunKind::Backup);
-       t.Run(RunKind::Restore);
-     },
+     NativeTree("safety-native\\odd"), ConvertBackUpRestore,
      [](SafetyTest &t) {
        EXPECT_EQ(Status(t, 0, "a.yml"), "已转码");
        EXPECT_EQ(Status(t, 0, "d\\f.yml"), "已转码");

@@ -53,3 +53,12 @@ void ExpectRefusalWithoutLibrary(StartedProgram &program) {
   DismissMessageBox(box);
   EXPECT_EQ(WaitForExit(program), 0u);
 }
+
+void ExpectWindowOpensAndCloses(StartedProgram &program) {
+  ASSERT_TRUE(program.started);
+  HWND window = WaitForMainWindowOf(program);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(WindowText(window), "Quorvel");
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForExit(program), 0u);
+}

@@ -27,3 +27,7 @@ HWND WaitForMainWindowOf(const StartedProgram &program, int timeoutMs = 20000);
 // Checks that a program started without uchardet.dll beside it shows only its refusal box,
 // opens no window, and ends with exit code 0 once the box is answered.
 void ExpectRefusalWithoutLibrary(StartedProgram &program);
+
+// Checks that the program's main window opens with its title, and that closing it ends the
+// program with exit code 0.
+void ExpectWindowOpensAndCloses(StartedProgram &program);
